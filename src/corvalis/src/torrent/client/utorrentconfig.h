@@ -1,0 +1,38 @@
+#pragma once
+
+#include "torrent/client/bencodeconfig.h"
+
+#include <QList>
+#include <QPair>
+
+namespace Torrent::Client {
+
+// uTorrent's "settings.dat".
+class UTorrentConfig : public BencodeConfig
+{
+public:
+    static const QByteArray ListenPortKey;
+    static const QByteArray ProxyTypeKey;
+    static const QByteArray ProxyAddressKey;
+    static const QByteArray ProxyPortKey;
+    static const QByteArray DownloadPathKey;
+    static const QByteArray DownloadFlagKey;
+    // The privacy settings every write imposes, in order; an invalid value removes the key.
+    static const QList<QPair<QByteArray, QVariant>> SetupFields;
+
+protected:
+    bool processConstParams() override;
+    bool processFirstRunParams(bool firstRun) override;
+    bool parseListenPort() override;
+    bool parseProxyType() override;
+    bool parseProxyAddress() override;
+    bool parseProxyPort() override;
+    bool parseDownloadPath() override;
+    bool writeListenPort() override;
+    bool writeProxyType() override;
+    bool writeProxyAddress() override;
+    bool writeProxyPort() override;
+    bool writeDownloadPath() override;
+};
+
+} // namespace Torrent::Client
