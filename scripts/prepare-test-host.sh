@@ -6,3 +6,9 @@ SUDO=""
 # sshd insists on its privilege-separation folder.
 $SUDO mkdir -p /run/sshd
 $SUDO chmod 0755 /run/sshd
+# The tunnel tests' sshd logs in this dedicated user with a password; it gets no usable shell.
+if ! id corvalis-tunnel >/dev/null 2>&1; then
+  $SUDO useradd --system --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin \
+    corvalis-tunnel
+fi
+echo 'corvalis-tunnel:Hw-tunnel-test-7319' | $SUDO chpasswd

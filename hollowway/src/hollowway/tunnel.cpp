@@ -7,6 +7,25 @@ namespace hollowway {
 
 using guard = std::lock_guard<std::recursive_mutex>;
 
+namespace {
+
+// The host becomes an ssh argument: a leading dash would read as an option, and blanks or
+// control characters are never part of a host name or address.
+bool acceptable_host(const std::string& host)
+{
+    if (host.empty() || host.front() == '-')
+        return false;
+    for (const char c : host) {
+        const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')
+            || c == '.' || c == '-' || c == ':' || c == '_' || c == '%';
+        if (!ok)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 tunnel& tunnel::instance()
 {
     // Never destroyed: a session thread may still report while the host process exits.
@@ -19,7 +38,7 @@ std::error_code tunnel::set_params(const std::string& host, unsigned short port,
                                    const std::string& password)
 {
     guard g(m_lock);
-    if (port == 0 || host.empty())
+    if (port == 0 || !acceptable_host(host))
         return make_error_code(tunnel_errc::bad_parameter_values);
     m_host = host;
     m_port = port;
