@@ -8,6 +8,8 @@
 #include <QStandardPaths>
 #include <QStringList>
 
+#include <limits>
+
 namespace Core {
 
 namespace {
@@ -179,12 +181,16 @@ bool ApplicationSettings::requireInt(const QString& key, int* value)
         return false;
     const QVariant raw = m_settings->value(key);
     bool ok = raw.typeId() != QMetaType::QStringList;
-    const int number = ok ? raw.toInt(&ok) : 0;
+    // The variant's own int conversion wraps values beyond the int range
+    // (selected_client=4294967297 would become 1); go through 64 bits instead.
+    const qlonglong number = ok ? raw.toLongLong(&ok) : 0;
+    if (ok && (number < std::numeric_limits<int>::min() || number > std::numeric_limits<int>::max()))
+        ok = false;
     if (!ok) {
         m_errorString = QStringLiteral("Key %1 in section %2 is not an integer").arg(key, m_settings->group());
         return false;
     }
-    *value = number;
+    *value = int(number);
     return true;
 }
 

@@ -8,6 +8,8 @@
 #include <QSettings>
 #include <QStringList>
 
+#include <limits>
+
 namespace Core {
 
 namespace {
@@ -59,7 +61,12 @@ int intValue(const QSettings& settings, const QString& key, bool* ok)
         *ok = false;
         return 0;
     }
-    return value.toInt(ok);
+    // The variant's own int conversion wraps values beyond the int range (4294967318
+    // would become 22); go through 64 bits and check the range.
+    const qlonglong number = value.toLongLong(ok);
+    if (*ok && (number < std::numeric_limits<int>::min() || number > std::numeric_limits<int>::max()))
+        *ok = false;
+    return *ok ? int(number) : 0;
 }
 
 // Closes the file to everyone but its owner; with create, a missing file is made so,
