@@ -1,0 +1,25 @@
+#include "gui/messageboxes.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QMessageBox>
+
+namespace Gui {
+
+void MessageBoxes::critical(const QString& text)
+{
+    qWarning().noquote() << "Error:" << text;
+    QMessageBox box(QMessageBox::Critical, QCoreApplication::translate("Gui::MessageBoxes", "Error"),
+                    text, QMessageBox::Ok);
+    box.exec();
+}
+
+void MessageBoxes::information(const QString& title, const QString& text, Qt::TextFormat format)
+{
+    qInfo().noquote() << title + QLatin1Char(':') << text;
+    QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok);
+    box.setTextFormat(format);
+    box.exec();
+}
+
+} // namespace Gui
