@@ -95,6 +95,8 @@ bool BencodeParser::getInteger(qlonglong* value)
             setUnexpected(m_pos);
             return false;
         }
+        if (!negative && magnitude == limit)
+            break;
         ++m_pos;
         break;
     }
