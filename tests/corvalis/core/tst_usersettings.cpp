@@ -6,6 +6,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <atomic>
+#include <thread>
+
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 using Core::UserSettings;
@@ -65,6 +70,53 @@ UserSettings::Service goodService()
     return {QUrl("ftp://127.0.0.1"), QUrl("https://127.0.0.1:8443")};
 }
 
+// Watches a folder from another thread and remembers whether any copy of user.conf
+// (the file itself or a temporary beside it) was ever open to group or others.
+class ModeWatcher
+{
+public:
+    ModeWatcher(const QString& dir, bool includeTarget) : m_dir(QFile::encodeName(dir)), m_includeTarget(includeTarget)
+    {
+        m_thread = std::thread([this] { run(); });
+    }
+    ~ModeWatcher() { stop(); }
+    void stop()
+    {
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    int looseModesSeen() const { return m_loose; }
+    int scans() const { return m_scans; }
+
+private:
+    void run()
+    {
+        while (!m_stop) {
+            DIR* dir = ::opendir(m_dir.constData());
+            if (!dir)
+                continue;
+            while (dirent* entry = ::readdir(dir)) {
+                const QByteArray name(entry->d_name);
+                if (!name.startsWith("user.conf") || name.endsWith(".lock") || (!m_includeTarget && name == "user.conf"))
+                    continue;
+                struct stat st;
+                if (::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && (st.st_mode & 077))
+                    ++m_loose;
+            }
+            ::closedir(dir);
+            ++m_scans;
+        }
+    }
+
+    QByteArray m_dir;
+    bool m_includeTarget;
+    std::atomic<bool> m_stop{false};
+    std::atomic<int> m_loose{0};
+    std::atomic<int> m_scans{0};
+    std::thread m_thread;
+};
+
 QStringList sectionsInFile(const QString& path)
 {
     QSettings settings(path, QSettings::IniFormat);
@@ -104,6 +156,8 @@ private slots:
     void writeFailure();
     void privateFileMode_data();
     void privateFileMode();
+    void neverOpenWhileWritten_data();
+    void neverOpenWhileWritten();
     void subscriptionsOwned();
     void deliveredTemplate();
 
@@ -565,6 +619,38 @@ void TestUserSettings::privateFileMode()
     }
     // A second write (file in place) keeps it private.
     QVERIFY(m_settings->write());
+    QCOMPARE(fileMode(path()), 0600);
+}
+
+void TestUserSettings::neverOpenWhileWritten_data()
+{
+    privateFileMode_data();
+}
+
+void TestUserSettings::neverOpenWhileWritten()
+{
+    QFETCH(int, existingMode);
+    const QByteArray file = QFile::encodeName(path());
+    const mode_t oldMask = ::umask(0);
+    if (existingMode >= 0)
+        QVERIFY(writeFile(path(), "[serversList]\n" + goodServer(0) + serviceSection));
+    m_settings->open(path());
+    // With a loose file in place on purpose, only the copies written beside it count.
+    ModeWatcher watcher(m_dir->path(), existingMode < 0);
+    QTRY_VERIFY(watcher.scans() > 0);
+    bool written = true;
+    for (int i = 0; i < 40 && written; ++i) {
+        if (existingMode >= 0)
+            QVERIFY(::chmod(file.constData(), mode_t(existingMode)) == 0);
+        m_settings->setServerList({makeServer("A" + QString::number(i), "192.0.2.1", 22)});
+        m_settings->setService(goodService());
+        m_settings->setAccount({"l", "secret", "q", "d", QString()});
+        written = m_settings->write();
+    }
+    watcher.stop();
+    ::umask(oldMask);
+    QVERIFY(written);
+    QCOMPARE(watcher.looseModesSeen(), 0);
     QCOMPARE(fileMode(path()), 0600);
 }
 
