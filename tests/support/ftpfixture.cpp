@@ -13,6 +13,7 @@ namespace TestSupport {
 namespace {
 
 constexpr char pamService[] = "corvalis-test-ftp";
+constexpr char pamDenyService[] = "corvalis-test-ftp-deny";
 constexpr QFile::Permissions readableDir = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
     | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
 constexpr QFile::Permissions readableFile = QFile::ReadOwner | QFile::WriteOwner
@@ -50,21 +51,31 @@ bool FtpFixture::runAsRoot(const QString& program, const QStringList& arguments,
     return true;
 }
 
+bool FtpFixture::ensurePamService(const QString& name, const QByteArray& content)
+{
+    const QString pamFile = QStringLiteral("/etc/pam.d/") + name;
+    if (QFileInfo::exists(pamFile))
+        return true;
+    QFile file(pamFile + QStringLiteral(".new%1").arg(QCoreApplication::applicationPid()));
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) < 0) {
+        m_error = "Unable to write the PAM service: " + file.errorString();
+        return false;
+    }
+    file.close();
+    QFile::rename(file.fileName(), pamFile); // whoever comes first wins; same content
+    QFile::remove(file.fileName());
+    return true;
+}
+
 bool FtpFixture::ensureAccount()
 {
-    const QString pamFile = QStringLiteral("/etc/pam.d/") + QLatin1String(pamService);
-    if (!QFileInfo::exists(pamFile)) {
-        QFile file(pamFile + QStringLiteral(".new%1").arg(QCoreApplication::applicationPid()));
-        if (!file.open(QIODevice::WriteOnly)
-            || file.write("auth required pam_unix.so\naccount required pam_unix.so\n"
-                          "session optional pam_permit.so\n") < 0) {
-            m_error = "Unable to write the PAM service: " + file.errorString();
-            return false;
-        }
-        file.close();
-        QFile::rename(file.fileName(), pamFile); // whoever comes first wins; same content
-        QFile::remove(file.fileName());
-    }
+    if (!ensurePamService(QLatin1String(pamService),
+                          "auth required pam_unix.so\naccount required pam_unix.so\n"
+                          "session optional pam_permit.so\n")
+        || !ensurePamService(QLatin1String(pamDenyService),
+                             "auth required pam_deny.so\naccount required pam_deny.so\n"
+                             "session optional pam_permit.so\n"))
+        return false;
     // Several fixtures may run at once; useradd and chpasswd lock the account files, so a
     // collision is retried.
     for (int attempt = 0; attempt < 10; ++attempt) {
@@ -87,7 +98,7 @@ bool FtpFixture::ensureAccount()
     return false;
 }
 
-bool FtpFixture::start(quint16 port, qint64 maxRate)
+bool FtpFixture::start(quint16 port, qint64 maxRate, bool denyLogins)
 {
     if (!m_dir.isValid()) {
         m_error = QStringLiteral("No temporary folder");
@@ -112,7 +123,8 @@ bool FtpFixture::start(quint16 port, qint64 maxRate)
         "seccomp_sandbox=NO\nxferlog_enable=YES\nxferlog_std_format=NO\nvsftpd_log_file=%5\n"
         "dirmessage_enable=NO\ndelay_failed_login=0\n"
         "pasv_enable=YES\npasv_address=127.0.0.1\nmax_per_ip=0\nmax_clients=0\n")
-                         .arg(port).arg(root(), QLatin1String(pamService), empty, logPath());
+                         .arg(port).arg(root(), QLatin1String(denyLogins ? pamDenyService : pamService), empty,
+                              logPath());
     if (maxRate > 0)
         config += QStringLiteral("local_max_rate=%1\n").arg(maxRate);
     const QString configPath = m_dir.path() + QStringLiteral("/vsftpd.conf");

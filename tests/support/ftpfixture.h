@@ -22,8 +22,9 @@ public:
     FtpFixture& operator=(const FtpFixture&) = delete;
 
     // Starts the server and waits (bounded) until it accepts; maxRate limits the transfer
-    // speed in bytes per second (0: unlimited).
-    bool start(quint16 port, qint64 maxRate = 0);
+    // speed in bytes per second (0: unlimited); denyLogins makes every login fail as a
+    // wrong password does.
+    bool start(quint16 port, qint64 maxRate = 0, bool denyLogins = false);
     void stop() { m_server.stop(); }
     quint16 port() const { return m_port; }
 
@@ -39,6 +40,7 @@ public:
 private:
     QString logPath() const { return m_dir.path() + QStringLiteral("/vsftpd.log"); }
     bool ensureAccount();
+    bool ensurePamService(const QString& name, const QByteArray& content);
     bool runAsRoot(const QString& program, const QStringList& arguments,
                    const QByteArray& input = QByteArray());
 
