@@ -72,7 +72,7 @@ public:
 private:
     void add(const QString& entry)
     {
-        allOnMainThread = allOnMainThread && QThread::currentThread() == qApp->thread();
+        allOnMainThread = allOnMainThread && QThread::currentThread() == QCoreApplication::instance()->thread();
         entries.append(entry);
     }
 };
