@@ -50,6 +50,7 @@ bool ProcessProber::refreshProcessList()
 
 bool ProcessProber::parseListing(const QByteArray& output)
 {
+    m_processes.clear();
     QStringList lines;
     bool header = true;
     for (const QByteArray& raw : output.split('\n')) {

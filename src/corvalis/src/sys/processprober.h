@@ -18,9 +18,10 @@ public:
 
     // The command text under which the listing command shows itself.
     static QString listingCommandText();
+    // Rebuilds the list from the output of the listing command.
+    bool parseListing(const QByteArray& output);
 
 private:
-    bool parseListing(const QByteArray& output);
     static bool isRunning(int pid);
 
     int m_terminateWaitMs;
