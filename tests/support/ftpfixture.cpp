@@ -1,5 +1,7 @@
 #include "support/ftpfixture.h"
 
+#include "support/waits.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -134,12 +136,23 @@ bool FtpFixture::start(quint16 port, qint64 maxRate, bool denyLogins)
         return false;
     }
     file.close();
+    if (!waitUntil([port] { return !portAccepts(port); }, 10000)) {
+        m_error = QStringLiteral("Port %1 is taken").arg(port);
+        return false;
+    }
     m_port = port;
     if (!m_server.start(vsftpd, {configPath}, port, 10000)) {
         m_error = m_server.errorString();
         return false;
     }
     return true;
+}
+
+void FtpFixture::stop()
+{
+    m_server.stop();
+    if (m_port)
+        waitUntil([this] { return !portAccepts(m_port); }, 10000);
 }
 
 int FtpFixture::connectionCount() const

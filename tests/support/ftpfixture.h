@@ -25,7 +25,9 @@ public:
     // speed in bytes per second (0: unlimited); denyLogins makes every login fail as a
     // wrong password does.
     bool start(quint16 port, qint64 maxRate = 0, bool denyLogins = false);
-    void stop() { m_server.stop(); }
+    // Stops the server and waits (bounded) until its port is free again, since a session
+    // process of the old server may hold the listening socket for a moment.
+    void stop();
     quint16 port() const { return m_port; }
 
     // The folder served as the account's login folder.

@@ -288,7 +288,7 @@ void TestUpdateQv::rejectedLogin()
     m_server.stop();
     QVERIFY2(m_server.start(21), qPrintable(m_server.errorString()));
 
-    QCOMPARE(r.boxes, QStringList{"Error"});
+    QVERIFY2(r.boxes == QStringList{"Error"}, qPrintable(r.output));
     QCOMPARE(r.exitCode, 0);
     // vsftpd answers a refused login with "530 Login incorrect.".
     QVERIFY2(r.output.contains("Error: Login error: Login incorrect.\n"), qPrintable(r.output));
