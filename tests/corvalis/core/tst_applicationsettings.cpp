@@ -410,6 +410,16 @@ void TestApplicationSettings::writeFailure()
     QVERIFY(m_settings->errorOccurred());   // ... but says the file could not be made
     QVERIFY(!m_settings->write());
     QCOMPARE(m_settings->errorString(), QString("Unable to write application settings file"));
+
+    // Once the way is clear, the next write succeeds and says so.
+    QVERIFY(QFile::remove(m_dir->filePath("plainfile")));
+    QVERIFY(QDir().mkpath(m_dir->filePath("plainfile")));
+    m_settings->setConnectionParams({1, 2});
+    QVERIFY(m_settings->write());
+    QVERIFY(!m_settings->errorOccurred());
+    ApplicationSettings reader;
+    QVERIFY(reader.read(unreachable));
+    QCOMPARE(reader.connectionParams().serverRow, 2);
 }
 
 void TestApplicationSettings::notRead()

@@ -229,6 +229,13 @@ void TestTorrentSettings::writeFailure()
     QFile::rename(moved, m_dir->path());
     QVERIFY(!written);
     QCOMPARE(m_settings->occurredErrors(), TorrentSettings::WriteError);
+
+    // Once the way is clear, the next write succeeds and says so.
+    QVERIFY(m_settings->write());
+    QCOMPARE(m_settings->occurredErrors(), TorrentSettings::ConfigErrors());
+    TorrentSettings reader;
+    QVERIFY(reader.read(path()));
+    QCOMPARE(state(reader), (QList<int>{1, 1, 1, 1, 2, 0}));
 }
 
 void TestTorrentSettings::errorsString_data()

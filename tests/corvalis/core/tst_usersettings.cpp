@@ -580,7 +580,24 @@ void TestUserSettings::writeFailure()
     m_settings->setServerList({makeServer("A", "192.0.2.1", 22)});
     m_settings->setService(goodService());
     QVERIFY(!m_settings->write());
-    QVERIFY(m_settings->errorOccurred());
+    QCOMPARE(m_settings->errorString(), QString("Unable to create user settings file"));
+
+    // A folder where the file should be: the flush itself fails.
+    QVERIFY(QDir().mkpath(path()));
+    m_settings->open(path());
+    m_settings->setServerList({makeServer("A", "192.0.2.1", 22)});
+    m_settings->setService(goodService());
+    QVERIFY(!m_settings->write());
+    QCOMPARE(m_settings->errorString(), QString("Unable to write user settings file"));
+
+    // Once the way is clear, the next write succeeds and says so.
+    QVERIFY(QDir().rmdir(path()));
+    QVERIFY2(m_settings->write(), qPrintable(m_settings->errorString()));
+    QVERIFY(!m_settings->errorOccurred());
+    UserSettings reader;
+    reader.open(path());
+    QVERIFY(reader.read());
+    QCOMPARE(fileMode(path()), 0600);
 }
 
 void TestUserSettings::privateFileMode_data()

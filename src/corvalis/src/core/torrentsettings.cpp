@@ -72,7 +72,13 @@ bool TorrentSettings::read(const QString& path)
 bool TorrentSettings::write()
 {
     m_errors |= WriteError;
-    if (!m_settings || !writeSections() || !flush())
+    if (!m_settings)
+        return false;
+    // The settings class keeps its first error for good; after a failed flush a fresh
+    // object tells whether this one succeeds (every section is set again from memory).
+    if (m_settings->status() == QSettings::AccessError)
+        m_settings = std::make_unique<QSettings>(m_settings->fileName(), QSettings::IniFormat);
+    if (!writeSections() || !flush())
         return false;
     m_errors &= ~ConfigErrors(WriteError);
     return true;

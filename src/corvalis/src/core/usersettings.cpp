@@ -151,6 +151,10 @@ bool UserSettings::write()
         m_errorString = QStringLiteral("User settings file is not open");
         return false;
     }
+    // The settings class keeps its first error for good; after a failed flush a fresh
+    // object tells whether this one succeeds (every key is set again from memory).
+    if (m_settings->status() == QSettings::AccessError)
+        m_settings = std::make_unique<QSettings>(m_settings->fileName(), QSettings::IniFormat);
     bool ok = writeServers() && writeService();
     writeAccount();
 
