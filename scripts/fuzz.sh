@@ -13,7 +13,7 @@ cmake -S . -B build-fuzz -G Ninja \
   -DCMAKE_BUILD_TYPE=Debug \
   -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang \
   -DCORVALIS_BUILD_FUZZERS=ON -DCORVALIS_BUILD_TESTS=ON -DCORVALIS_SANITIZE=ON
-cmake --build build-fuzz --target bencode_fuzzer -j "$(nproc)"
+cmake --build build-fuzz --target bencode_fuzzer -j "${CORVALIS_JOBS:-2}"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
