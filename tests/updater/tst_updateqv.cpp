@@ -125,8 +125,14 @@ TestUpdateQv::Run TestUpdateQv::run(const QStringList& arguments, const QStringL
         return result;
     for (const QString& title : boxTitles) {
         const QString id = m_x.waitForWindow("^" + title + "$", 30000);
-        if (id.isEmpty() || !m_x.answer(id))
+        if (id.isEmpty()) {
+            qWarning() << "No window" << title;
             break;
+        }
+        if (!m_x.answer(id)) {
+            qWarning() << "Window" << title << "did not take the answer";
+            break;
+        }
         result.boxes << title;
     }
     if (!process->waitForFinished(30000)) {
@@ -180,7 +186,7 @@ void TestUpdateQv::invalidArguments()
     QFETCH(QStringList, arguments);
     QFETCH(QString, message);
     const Run r = run(arguments, {"Error"});
-    QCOMPARE(r.boxes, QStringList{"Error"});
+    QVERIFY2(r.boxes == QStringList{"Error"}, qPrintable(r.output));
     QCOMPARE(r.exitCode, 1);
     QVERIFY2(r.output.contains("Error: " + message + "\n"), qPrintable(r.output));
     QCOMPARE(clientArguments(300), QStringList{"<not started>"});

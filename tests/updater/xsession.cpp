@@ -17,9 +17,11 @@ XSession::~XSession()
 
 bool XSession::start(int timeoutMs)
 {
-    // -displayfd lets the server choose a free display and tell us its number.
+    // -displayfd lets the server choose a free display and tell us its number; -noreset
+    // keeps it from resetting (and refusing connections) whenever the last program ends.
     m_xvfb.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"),
                                          QStringLiteral("-nolisten"), QStringLiteral("tcp"),
+                                         QStringLiteral("-noreset"),
                                          QStringLiteral("-screen"), QStringLiteral("0"),
                                          QStringLiteral("1280x800x24")});
     if (!m_xvfb.waitForStarted(timeoutMs)) {
