@@ -27,6 +27,8 @@ private slots:
     void nestedRemoteNameCreatesFolders();
     void localNameWithoutFolderCreatesNone();
     void oneControlConnectionForSeveralFiles();
+    void changeFolder_data();
+    void changeFolder();
     void failedCommand_data();
     void failedCommand();
     void connectRefused();
@@ -149,6 +151,38 @@ void TestFtpGetter::oneControlConnectionForSeveralFiles()
     QCOMPARE(retrievedSpy.at(1).at(0).toString(), QString("copy.dmg"));
     QVERIFY(TestSupport::waitUntil([&] { return m_server.connectionCount() > before; }, 5000));
     QCOMPARE(m_server.connectionCount() - before, 1);
+}
+
+void TestFtpGetter::changeFolder_data()
+{
+    QTest::addColumn<QStringList>("folders");
+    QTest::addColumn<QString>("remote");
+    QTest::newRow("relative, twice") << QStringList{"qv", "a"} << "b/setup.dmg";
+    QTest::newRow("absolute") << QStringList{m_server.root() + "/qv/a/b"} << "setup.dmg";
+    QTest::newRow("relative after absolute") << QStringList{m_server.root() + "/qv", "a/b"}
+                                             << "setup.dmg";
+    QTest::newRow("absolute file name") << QStringList{"empty"}
+                                        << m_server.root() + "/qv/a/b/setup.dmg";
+}
+
+void TestFtpGetter::changeFolder()
+{
+    QFETCH(QStringList, folders);
+    QFETCH(QString, remote);
+    QTemporaryDir target;
+    FtpGetter getter;
+    QSignalSpy doneSpy(&getter, &FtpGetter::done);
+    QSignalSpy errorSpy(&getter, &FtpGetter::errorOccurred);
+    QVERIFY(getter.setDownloadDir(target.path()));
+    getter.open(params());
+    for (const QString& folder : folders)
+        getter.cd(folder);
+    QVERIFY(getter.getFile(remote, "got.dmg"));
+    QVERIFY(TestSupport::waitForCount(doneSpy, 1, 15000));
+    QVERIFY2(errorSpy.isEmpty(), qPrintable(getter.errorString()));
+    QFile file(target.path() + "/got.dmg");
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), m_installer);
 }
 
 void TestFtpGetter::failedCommand_data()
