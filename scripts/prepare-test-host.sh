@@ -12,3 +12,8 @@ if ! id corvalis-tunnel >/dev/null 2>&1; then
     corvalis-tunnel
 fi
 echo 'corvalis-tunnel:Hw-tunnel-test-7319' | $SUDO chpasswd
+# The Debian vsftpd package starts its own daemon on port 21, which the updater tests need
+# for their loopback server (the update account's port); the system one is stopped.
+if command -v systemctl >/dev/null 2>&1 && systemctl is-active --quiet vsftpd 2>/dev/null; then
+  $SUDO systemctl stop vsftpd
+fi
