@@ -18,6 +18,7 @@ private slots:
     void initTestCase();
     void launcherArguments();
     void waitsForNamedProcess();
+    void startsAnywayAfterTheWaitLimit();
     void passesArgumentsUnchanged();
     void startWithoutArgumentsPassesNone();
     void badArguments_data();
@@ -110,6 +111,32 @@ void TestAppLauncher::waitsForNamedProcess()
     const QByteArray stat = state.readAll().trimmed();
     QVERIFY2(stat.isEmpty() || stat.startsWith('Z'), stat.constData());
     QVERIFY(clock.elapsed() >= 1000);
+    sleeper.waitForFinished();
+}
+
+void TestAppLauncher::startsAnywayAfterTheWaitLimit()
+{
+    // A process that outlives the limit must not keep the application from starting.
+    QProcess sleeper;
+    sleeper.start("sleep", {"150"});
+    QVERIFY(sleeper.waitForStarted());
+    QProcess ps;
+    ps.start("ps", {"-o", "args=", "-p", QString::number(sleeper.processId())});
+    QVERIFY(ps.waitForFinished());
+    const QString name = QString::fromLocal8Bit(ps.readAllStandardOutput()).trimmed();
+
+    const QString app = makeRecorder("latecomer", sleeper.processId());
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(runLauncher(AppLauncher::launcherArguments({name}, app, {})), 0);
+    const qint64 waited = clock.elapsed();
+    QVERIFY(TestSupport::waitUntil([&] { return QFile::exists(m_dir.path() + "/latecomer.out"); },
+                                   10000));
+    QVERIFY2(waited >= 59000 && waited < 80000, qPrintable(QString::number(waited)));
+    QFile state(m_dir.path() + "/latecomer.out.state");
+    QVERIFY(state.open(QIODevice::ReadOnly));
+    QVERIFY(!state.readAll().trimmed().isEmpty()); // still running when the app started
+    sleeper.kill();
     sleeper.waitForFinished();
 }
 
