@@ -85,7 +85,19 @@ void EchoServer::serve(int fd, int stopFd)
             break;
         ssize_t sent = 0;
         while (sent < n) {
-            const ssize_t m = send(fd, buffer + sent, static_cast<size_t>(n - sent), MSG_NOSIGNAL);
+            // Waits for room together with the stop request, so that stop() never hangs
+            // on a peer that stopped reading.
+            pollfd room[2] = {{fd, POLLOUT, 0}, {stopFd, POLLIN, 0}};
+            if (poll(room, 2, -1) < 0 && errno != EINTR)
+                break;
+            if (room[1].revents) {
+                close(fd);
+                return;
+            }
+            const ssize_t m = send(fd, buffer + sent, static_cast<size_t>(n - sent),
+                                   MSG_NOSIGNAL | MSG_DONTWAIT);
+            if (m < 0 && (errno == EAGAIN || errno == EINTR))
+                continue;
             if (m <= 0) {
                 close(fd);
                 return;

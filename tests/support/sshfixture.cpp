@@ -6,6 +6,7 @@
 
 #include <csignal>
 #include <pwd.h>
+#include <sys/prctl.h>
 
 namespace TestSupport {
 
@@ -42,6 +43,12 @@ QList<qint64> descendants(qint64 root)
         }
     }
     return found;
+}
+
+// A test that dies must not leave its servers holding the fixed ports for the next one.
+void dieWithParent(ServiceProcess& service)
+{
+    service.process().setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGKILL); });
 }
 
 } // namespace
@@ -119,6 +126,8 @@ bool SshFixture::start()
     m_sshPort = freeTcpPort();
     if (m_sshPort == 0 || !writeConfig())
         return false;
+    dieWithParent(m_sshd);
+    dieWithParent(m_socks);
     if (!m_sshd.start("/usr/sbin/sshd", {"-D", "-e", "-f", m_dir.path() + "/sshd_config"},
                       m_sshPort)) {
         m_error = m_sshd.errorString();

@@ -38,9 +38,12 @@ constexpr int code_host_key_question = 6;
 constexpr int code_forward_not_served = 7;
 
 constexpr std::size_t chunk_size = 40;
-// After the password: how long the forward may take to be served, and how often to look.
+// After the password: how long the forward may take to be served, and how often to look
+// (often at first, where a local server answers, then less so).
 constexpr auto forward_wait = std::chrono::seconds(20);
-constexpr int forward_check_ms = 50;
+constexpr auto forward_quick_phase = std::chrono::seconds(2);
+constexpr int forward_quick_check_ms = 2;
+constexpr int forward_check_ms = 20;
 // An ending child that ignores its hang-up and SIGQUIT this long is killed.
 constexpr int kill_after_ms = 5000;
 
@@ -268,7 +271,8 @@ void processSshProgram(std::shared_ptr<session> shared)
         if (s.watch < 0)
             timeout = 200;
         if (code == 0 && s.password_sent && !s.connected)
-            timeout = forward_check_ms;
+            timeout = clock::now() - s.password_time < forward_quick_phase ? forward_quick_check_ms
+                                                                          : forward_check_ms;
         if (code != 0)
             timeout = 200;
 
