@@ -17,3 +17,6 @@ echo 'corvalis-tunnel:Hw-tunnel-test-7319' | $SUDO chpasswd
 if command -v systemctl >/dev/null 2>&1 && systemctl is-active --quiet vsftpd 2>/dev/null; then
   $SUDO systemctl stop vsftpd
 fi
+if [ -x /etc/init.d/vsftpd ] && pgrep -x vsftpd >/dev/null 2>&1; then
+  $SUDO /etc/init.d/vsftpd stop >/dev/null 2>&1 || true
+fi
