@@ -108,12 +108,15 @@ private slots:
     void remoteForwardNeedsCallback();
     void stopWithoutSessionSucceeds();
     void trafficStats();
+    void exportsOnlyCInterface();
+    void unreachableServerEndsSession();
     void connectedForwardCarriesData();
     void secondSessionAfterStop();
     void processesRunBesideTunnel();
     void wrongPasswordNeverConnects();
     void occupiedLocalPortNeverConnects();
     void serverDropEndsSession();
+    void vanishedServerEndsSession();
 
 private:
     // Starts a session the way the host does: the first through the local forward, later
@@ -221,6 +224,45 @@ void TestHollowway::trafficStats()
     QCOMPARE(in, 0ull);
     QCOMPARE(out, 0ull);
     hollowway_enable_traffic_stats();
+}
+
+void TestHollowway::exportsOnlyCInterface()
+{
+    QProcess nm;
+    nm.start("nm", {"-D", "--defined-only", CORVALIS_BIN_DIR "/libhollowway.so.1"});
+    QVERIFY(nm.waitForFinished(15000));
+    QCOMPARE(nm.exitCode(), 0);
+    QStringList symbols;
+    for (const QByteArray& line : nm.readAllStandardOutput().split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() == 3)
+            symbols.append(QString::fromLatin1(fields.at(2)));
+    }
+    symbols.sort();
+    QCOMPARE(symbols, (QStringList{"hollowway_disable_traffic_stats",
+                                   "hollowway_enable_traffic_stats", "hollowway_last_error",
+                                   "hollowway_reset_traffic_stats", "hollowway_set_logger",
+                                   "hollowway_set_params", "hollowway_set_status_callback",
+                                   "hollowway_start_local_forward",
+                                   "hollowway_start_remote_forward",
+                                   "hollowway_stop_local_forward",
+                                   "hollowway_stop_remote_forward", "hollowway_traffic_stats"}));
+}
+
+void TestHollowway::unreachableServerEndsSession()
+{
+    clearEvents();
+    hollowway_stop_remote_forward(onStopped);
+    clearEvents();
+    const quint16 closedPort = TestSupport::freeTcpPort();
+    QVERIFY(hollowway_set_params("127.0.0.1", closedPort, 1, "nobody", "secret") == 0);
+    unsigned short port = 0;
+    QCOMPARE(hollowway_start_local_forward(&port), 0);
+    QCOMPARE(port, (unsigned short)26268);
+    m_localForwardStarted = true;
+    QCOMPARE(hollowway_start_remote_forward(onStarted), 0);
+    QVERIFY(TestSupport::waitUntil([] { return hasEvent({'x', 0}); }, 20000));
+    QCOMPARE(events(), (QList<Event>{{'r', 0}, {'x', 0}}));
 }
 
 bool TestHollowway::startSession(const QByteArray& password)
@@ -361,6 +403,20 @@ void TestHollowway::serverDropEndsSession()
     QVERIFY(TestSupport::waitUntil([] { return hasEvent({'x', 0}); }, 45000));
     const QList<Event> seen = events();
     QCOMPARE(seen, (QList<Event>{{'s', HOLLOWWAY_STATUS_DISCONNECTED}, {'r', 0}, {'x', 0}}));
+}
+
+void TestHollowway::vanishedServerEndsSession()
+{
+    clearEvents();
+    QVERIFY(startSession(SshFixture::password().toLatin1()));
+    QVERIFY(waitConnected());
+    clearEvents();
+    // Nothing is closed: only the keep-alives can tell that the server is gone.
+    QVERIFY(m_fixture.freezeConnections() > 0);
+    const bool ended = TestSupport::waitUntil([] { return hasEvent({'x', 0}); }, 60000);
+    m_fixture.dropConnections();
+    QVERIFY(ended);
+    QCOMPARE(events(), (QList<Event>{{'s', HOLLOWWAY_STATUS_DISCONNECTED}, {'r', 0}, {'x', 0}}));
 }
 
 QTEST_GUILESS_MAIN(TestHollowway)

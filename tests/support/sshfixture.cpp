@@ -165,12 +165,22 @@ QByteArray SshFixture::sshdLog()
 
 int SshFixture::dropConnections()
 {
+    return signalConnections(SIGKILL);
+}
+
+int SshFixture::freezeConnections()
+{
+    return signalConnections(SIGSTOP);
+}
+
+int SshFixture::signalConnections(int signalNumber)
+{
     const qint64 root = m_sshd.pid();
     if (root <= 0)
         return 0;
     const QList<qint64> children = descendants(root);
     for (const qint64 pid : children)
-        ::kill(pid_t(pid), SIGKILL);
+        ::kill(pid_t(pid), signalNumber);
     return int(children.size());
 }
 

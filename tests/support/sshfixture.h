@@ -38,9 +38,13 @@ public:
     // Kills every per-connection process of sshd, as a server that drops its clients.
     // Returns how many processes were killed.
     int dropConnections();
+    // Stops (SIGSTOP) every per-connection process of sshd, as a server that vanishes
+    // without closing anything; dropConnections() or stop() clears them away.
+    int freezeConnections();
 
 private:
     bool writeConfig();
+    int signalConnections(int signalNumber);
 
     QTemporaryDir m_dir;
     ServiceProcess m_sshd;
