@@ -33,8 +33,10 @@ XvfbDisplay::~XvfbDisplay()
 bool XvfbDisplay::start(int timeoutMs)
 {
     m_xvfb = std::make_unique<QProcess>();
-    // -displayfd: Xvfb picks a free display and prints its number once it accepts clients.
+    // -displayfd: Xvfb picks a free display and prints its number once it accepts clients;
+    // -noreset keeps it from resetting (and refusing connections) whenever the last program ends.
     m_xvfb->start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"),
+                                          QStringLiteral("-noreset"),
                                           QStringLiteral("-screen"), QStringLiteral("0"),
                                           QStringLiteral("1280x800x24"), QStringLiteral("-nolisten"),
                                           QStringLiteral("tcp")});
@@ -128,6 +130,32 @@ QString XvfbDisplay::waitForWindow(const QString& titlePattern, int timeoutMs) c
         return !id.isEmpty();
     }, timeoutMs);
     return id;
+}
+
+bool XvfbDisplay::windowVisible(const QString& titlePattern) const
+{
+    QByteArray out;
+    runTool(QStringLiteral("xdotool"),
+            {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), titlePattern}, &out);
+    return !out.trimmed().isEmpty();
+}
+
+bool XvfbDisplay::answer(const QString& windowId, const QString& key) const
+{
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        pressKey(windowId, key);
+        QByteArray out;
+        runTool(QStringLiteral("xdotool"),
+                {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), QStringLiteral(".")},
+                &out);
+        bool stillThere = false;
+        for (const QByteArray& id : out.split('\n'))
+            stillThere = stillThere || QString::fromLatin1(id.trimmed()) == windowId;
+        if (!stillThere)
+            return true;
+        QThread::msleep(250);
+    }
+    return false;
 }
 
 bool XvfbDisplay::pressKey(const QString& windowId, const QString& key) const

@@ -26,14 +26,18 @@ public:
     void stop();
 
     QString name() const { return m_name; }
+    QString display() const { return m_name; }
     QString errorString() const { return m_error; }
     // The environment of a program started on this display (xcb, not offscreen).
     QProcessEnvironment environment(QProcessEnvironment base = QProcessEnvironment::systemEnvironment()) const;
 
     // The id of a mapped window whose title matches the regular expression, waiting up to timeoutMs.
     QString waitForWindow(const QString& titlePattern, int timeoutMs = 15000) const;
+    bool windowVisible(const QString& titlePattern) const;
     // Focuses the window and presses the key there, as a user would.
     bool pressKey(const QString& windowId, const QString& key) const;
+    // Presses the key in the window until the window is gone (bounded).
+    bool answer(const QString& windowId, const QString& key = QStringLiteral("Return")) const;
 
 private:
     bool runTool(const QString& program, const QStringList& arguments, QByteArray* output = nullptr,

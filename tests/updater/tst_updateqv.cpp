@@ -3,7 +3,7 @@
 #include "support/ftpfixture.h"
 #include "support/testenv.h"
 #include "support/waits.h"
-#include "xsession.h"
+#include "support/xvfbdisplay.h"
 
 #include <QDir>
 #include <QFile>
@@ -70,7 +70,7 @@ private:
     QTemporaryDir m_app;
     QTemporaryDir m_tmp;
     FtpFixture m_server;
-    XSession m_x;
+    TestSupport::XvfbDisplay m_x;
 };
 
 void TestUpdateQv::initTestCase()
