@@ -341,12 +341,15 @@ void TestHollowway::connectedForwardCarriesData()
 
 void TestHollowway::secondSessionAfterStop()
 {
+    const int descriptorsBefore = QDir("/proc/self/fd").entryList(QDir::Files | QDir::System).size();
     clearEvents();
     QVERIFY(startSession(SshFixture::password().toLatin1()));
     QVERIFY(waitConnected());
     QCOMPARE(events().first(), (Event{'s', HOLLOWWAY_STATUS_CONNECTED}));
     QVERIFY(g_dataAtConnect);
     QVERIFY(stopAndWait());
+    // Terminal, process and wake-up descriptors go with their session.
+    QCOMPARE(QDir("/proc/self/fd").entryList(QDir::Files | QDir::System).size(), descriptorsBefore);
 }
 
 void TestHollowway::processesRunBesideTunnel()
