@@ -18,7 +18,8 @@ int watch_child(pid_t child);
 bool signal_child(int watch, pid_t child, int signal_number);
 
 // Whether `child` itself holds the listening socket on 127.0.0.1:`port`, so that a foreign
-// listener on the port is not taken for the tunnel. True where the system cannot tell.
+// listener on the port is not taken for the tunnel. Where the system cannot tell, any
+// listener counts.
 bool child_owns_listener(pid_t child, unsigned short port);
 
 } // namespace hollowway::platform
