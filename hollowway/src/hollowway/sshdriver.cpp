@@ -333,7 +333,7 @@ void processSshProgram(std::shared_ptr<session> shared)
 
 std::string forward_destination(const std::string& host)
 {
-    // An IPv6 literal needs brackets inside the forward specification.
+    // An IPv6 literal needs brackets inside the forward argument.
     return host.find(':') == std::string::npos ? host : "[" + host + "]";
 }
 
