@@ -17,7 +17,7 @@ HostKey $state/host_key
 PidFile $state/sshd.pid
 PasswordAuthentication yes
 KbdInteractiveAuthentication no
-UsePAM yes
+UsePAM no
 AllowTcpForwarding yes
 PermitRootLogin no
 CFG
