@@ -26,7 +26,7 @@ run_configuration() {
   fi
   (cd "$dir" && ctest --output-on-failure -j "$(nproc)") 2>&1 | tee "$log" || status=1
   local summary
-  summary=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1)
+  summary=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1 || true)
   if [ -n "$summary" ]; then
     local bad total
     bad=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\1/' <<<"$summary")
