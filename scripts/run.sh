@@ -8,7 +8,7 @@ cd "$here"
 
 bash scripts/install-deps.sh
 export CCACHE_DIR=${CCACHE_DIR:-$here/.cache/ccache}
-bash scripts/build.sh build
+bash scripts/build.sh build --target qvclient update-qv applauncher
 
 config="${XDG_DATA_HOME:-$HOME/.local/share}/Corvalis"
 mkdir -p "$config"
@@ -20,9 +20,11 @@ done
 
 pids=()
 cleanup() {
+  bash "$here/scripts/local-stack.sh" stop || true
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
 }
 trap cleanup EXIT
+trap 'exit 130' INT TERM
 
 bash scripts/local-stack.sh start
 
@@ -39,5 +41,4 @@ fi
 
 status=0
 "$here/build/bin/qvclient" "$@" || status=$?
-bash scripts/local-stack.sh stop || true
 exit $status
