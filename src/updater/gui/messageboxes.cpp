@@ -11,6 +11,9 @@ void MessageBoxes::critical(const QString& text)
     qWarning().noquote() << "Error:" << text;
     QMessageBox box(QMessageBox::Critical, QCoreApplication::translate("Gui::MessageBoxes", "Error"),
                     text, QMessageBox::Ok);
+    // Error texts quote the update server and its status file: shown as written, so that
+    // markup from there never turns into links or images.
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 
