@@ -83,9 +83,13 @@ bool FtpGetter::getFile(const QString& remoteName, const QString& localName)
         return false;
     }
     const QString name = localName.isEmpty() ? remoteName : localName;
-    // A name from elsewhere must not place the file outside the download folder.
-    const QString cleaned = QDir::cleanPath(name);
-    if (name.isEmpty() || QDir::isAbsolutePath(cleaned) || cleaned == QLatin1String("..")
+    // The name always lies below the download folder, also when it starts with a slash (an
+    // absolute remote name); a name from elsewhere must not climb out of that folder.
+    QString relative = name;
+    while (relative.startsWith(QLatin1Char('/')))
+        relative.remove(0, 1);
+    const QString cleaned = QDir::cleanPath(relative);
+    if (relative.isEmpty() || cleaned == QLatin1String("..")
         || cleaned.startsWith(QLatin1String("../"))) {
         m_errorString = tr("Unable to create dir for getting file");
         return false;

@@ -26,6 +26,7 @@ private slots:
     void initTestCase();
     void nestedRemoteNameCreatesFolders();
     void localNameWithoutFolderCreatesNone();
+    void absoluteRemoteNameLandsBelowDownloadFolder();
     void oneControlConnectionForSeveralFiles();
     void changeFolder_data();
     void changeFolder();
@@ -131,6 +132,24 @@ void TestFtpGetter::localNameWithoutFolderCreatesNone()
     QCOMPARE(QDir(target.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
              QStringList{"setup.dmg"});
     QCOMPARE(QFileInfo(target.path() + "/setup.dmg").size(), qint64(m_installer.size()));
+}
+
+void TestFtpGetter::absoluteRemoteNameLandsBelowDownloadFolder()
+{
+    QTemporaryDir target;
+    FtpGetter getter;
+    QSignalSpy retrievedSpy(&getter, &FtpGetter::fileRetrieved);
+    QSignalSpy errorSpy(&getter, &FtpGetter::errorOccurred);
+    QVERIFY(getter.setDownloadDir(target.path()));
+    getter.open(params());
+    const QString remote = m_server.root() + "/qv/second.txt";
+    QVERIFY2(getter.getFile(remote), qPrintable(getter.errorString()));
+    QVERIFY(TestSupport::waitForCount(retrievedSpy, 1, 15000));
+    QVERIFY2(errorSpy.isEmpty(), qPrintable(getter.errorString()));
+    QCOMPARE(retrievedSpy.at(0).at(0).toString(), remote);
+    QFile file(target.path() + remote);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("second"));
 }
 
 void TestFtpGetter::oneControlConnectionForSeveralFiles()
