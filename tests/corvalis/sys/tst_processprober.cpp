@@ -37,6 +37,7 @@ private slots:
     void parseListing_data();
     void parseListing();
     void realListing();
+    void realListingIgnoresTerminalWidth();
     void terminateLowerPidOfTwo();
     void ignoredInterruptReportsFailure();
     void invalidPids_data();
@@ -132,6 +133,27 @@ void TestProcessProber::realListing()
     QVERIFY(prober.refreshProcessList());
     QCOMPARE(prober.pidByName(QStringLiteral("/bin/sleep 989.125")), int(sleeper->processId()));
     QVERIFY(!prober.exists(QStringLiteral("/bin/sleep")));
+}
+
+// A terminal width in the environment must not cut the command texts short.
+void TestProcessProber::realListingIgnoresTerminalWidth()
+{
+    const bool hadColumns = qEnvironmentVariableIsSet("COLUMNS");
+    const QByteArray columns = qgetenv("COLUMNS");
+    qputenv("COLUMNS", "40");
+    const QString name = QStringLiteral("/bin/sleep 984.00000000000000000000000000000000000000000001");
+    QProcess* sleeper = start(QStringLiteral("/bin/sleep"), {name.section(QLatin1Char(' '), 1)});
+    ProcessProber prober;
+    const bool listed = prober.refreshProcessList();
+    if (hadColumns)
+        qputenv("COLUMNS", columns);
+    else
+        qunsetenv("COLUMNS");
+    QVERIFY(sleeper);
+    QVERIFY2(listed, qPrintable(prober.errorString()));
+    QCOMPARE(prober.pidByName(name), int(sleeper->processId()));
+    const int self = int(QCoreApplication::applicationPid());
+    QCOMPARE(prober.processes().value(self), QCoreApplication::arguments().join(QLatin1Char(' ')));
 }
 
 void TestProcessProber::terminateLowerPidOfTwo()

@@ -33,6 +33,11 @@ bool ProcessProber::refreshProcessList()
     m_processes.clear();
     QProcess ps;
     ps.setProcessChannelMode(QProcess::SeparateChannels);
+    // A width inherited from a terminal would cut the command texts short, and a cut name
+    // no longer matches the client it belongs to.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("COLUMNS"));
+    ps.setProcessEnvironment(environment);
     ps.start(QString::fromLatin1(Platform::processListProgram), Platform::processListArguments(),
              QIODevice::ReadOnly);
     if (!ps.waitForStarted(ListingTimeoutMs)) {
