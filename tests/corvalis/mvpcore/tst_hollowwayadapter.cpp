@@ -7,10 +7,20 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QMutex>
 #include <QSignalSpy>
 #include <QTest>
 #include <QThread>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <thread>
 
 using TestSupport::SshFixture;
 
@@ -94,6 +104,7 @@ private slots:
     void startConnectsAndServerDropDisconnects();
     void restartAfterStop();
     void destroyWhileStartedStopsSilently();
+    void recreateWhileSessionReports();
 
 private:
     bool startTunnel(SignalLog& log, HollowwayAdapter* adapter);
@@ -264,6 +275,82 @@ void TestHollowwayAdapter::destroyWhileStartedStopsSilently()
     QVERIFY2(log.entries.isEmpty() || !log.has("stopped"), qPrintable(log.entries.join("; ")));
     QVERIFY(!fresh->isStarted());
     QCOMPARE(stoppedSpy.count(), 0);
+}
+
+namespace {
+
+// A hang would block the whole test run: the watchdog ends it with a message instead.
+class Watchdog
+{
+public:
+    explicit Watchdog(int seconds)
+        : m_thread([this, seconds] {
+              std::unique_lock<std::mutex> lock(m_mutex);
+              if (!m_done.wait_for(lock, std::chrono::seconds(seconds), [this] { return m_over; })) {
+                  std::fprintf(stderr, "watchdog: the main thread hangs\n");
+                  std::abort();
+              }
+          })
+    {
+    }
+    ~Watchdog()
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_over = true;
+        }
+        m_done.notify_all();
+        m_thread.join();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_done;
+    bool m_over = false;
+    std::thread m_thread;
+};
+
+} // namespace
+
+// Makes and frees adapters until `done` holds, and 300 ms longer; false after `timeoutMs`.
+static bool churnAdaptersUntil(const std::function<bool()>& done, int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    qint64 doneAt = -1;
+    while (timer.elapsed() < timeoutMs) {
+        for (int i = 0; i < 200; ++i) {
+            HollowwayAdapter::instance();
+            HollowwayAdapter::freeInstance();
+        }
+        if (doneAt < 0 && done())
+            doneAt = timer.elapsed();
+        if (doneAt >= 0 && timer.elapsed() - doneAt > 300)
+            return true;
+    }
+    return false;
+}
+
+void TestHollowwayAdapter::recreateWhileSessionReports()
+{
+    // The library reports connects and ends under its own lock; an adapter made at that
+    // moment must not wait for that lock while holding what the report needs.
+    const QByteArray user = SshFixture::user().toLatin1();
+    const QByteArray password = SshFixture::password().toLatin1();
+    for (int round = 0; round < 3; ++round) {
+        Watchdog watchdog(90);
+        // No session runs here: this only makes the next start go through the local forward.
+        hollowway_stop_local_forward();
+        QCOMPARE(hollowway_set_params("127.0.0.1", m_fixture.sshPort(), 1, user.constData(),
+                                      password.constData()),
+                 0);
+        unsigned short port = 0;
+        QCOMPARE(hollowway_start_local_forward(&port), 0);
+        QVERIFY(churnAdaptersUntil([] { return TestSupport::portAccepts(26268, 50); }, 30000));
+        hollowway_stop_local_forward();
+        QVERIFY(churnAdaptersUntil([] { return !TestSupport::portAccepts(26268, 50); }, 20000));
+        QCoreApplication::processEvents();
+    }
 }
 
 QTEST_GUILESS_MAIN(TestHollowwayAdapter)

@@ -15,10 +15,17 @@ HollowwayAdapter* g_instance = nullptr;
 
 HollowwayAdapter* HollowwayAdapter::instance()
 {
-    QMutexLocker locker(&g_instanceMutex);
-    if (!g_instance)
-        g_instance = new HollowwayAdapter;
-    return g_instance;
+    HollowwayAdapter* created = nullptr;
+    {
+        QMutexLocker locker(&g_instanceMutex);
+        if (g_instance)
+            return g_instance;
+        created = g_instance = new HollowwayAdapter;
+    }
+    // Outside the instance lock: the library reports under its own lock and the report
+    // takes the instance lock, so registering while holding it could deadlock.
+    hollowway_set_status_callback(status_callback);
+    return created;
 }
 
 void HollowwayAdapter::freeInstance()
@@ -38,7 +45,7 @@ HollowwayAdapter::HollowwayAdapter()
     m_statusMap.insert(HOLLOWWAY_STATUS_CONNECTING, Connecting);
     m_statusMap.insert(HOLLOWWAY_STATUS_CONNECTED, Connected);
     m_statusMap.insert(HOLLOWWAY_STATUS_RESERVED, Reserved);
-    hollowway_set_status_callback(status_callback);
+    // The status callback is registered by instance(), once this object is the singleton.
 }
 
 HollowwayAdapter::~HollowwayAdapter()
