@@ -1,3 +1,4 @@
+#include "support/nodacoverride.h"
 #include "torrent/bencode/bencodeparser.h"
 #include "torrent/bencode/bencodewriter.h"
 #include "torrent/client/clientcreator.h"
@@ -9,6 +10,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <unistd.h>
 
 using Torrent::Bencode::BencodeParser;
 using Torrent::Bencode::BencodeWriter;
@@ -79,6 +82,8 @@ private slots:
     void vuzePorts();
     void emptyPasswordRemovesCredentials();
     void writeErrors();
+    void noWriteAfterFailedRead_data();
+    void noWriteAfterFailedRead();
     void proxyTypeString_data();
     void proxyTypeString();
 
@@ -472,6 +477,51 @@ void TestClientConfig::writeErrors()
              qPrintable(config.errorString()));
     QVERIFY(config.errorString().size() > QStringLiteral("Error open file in write mode: \"\"; QFile error: ").size() + path.size());
     QVERIFY(!config.errorString().contains(QStringLiteral("s3cret")));
+}
+
+void TestClientConfig::noWriteAfterFailedRead_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("unreadable");
+    QTest::newRow("uTorrent unreadable") << int(UTorrentClient) << QByteArray("d9:bind_porti2e4:keepi1ee") << true;
+    QTest::newRow("Vuze unreadable") << int(VuzeClient) << QByteArray("d15:TCP.Listen.Porti2e4:keepi1ee") << true;
+    QTest::newRow("uTorrent unparsable") << int(UTorrentClient) << QByteArray("d9:bind_porti2e4:keepi1x") << false;
+}
+
+// A file that could not be read is never replaced by a working copy that holds none of it.
+void TestClientConfig::noWriteAfterFailedRead()
+{
+    QFETCH(int, type);
+    QFETCH(QByteArray, content);
+    QFETCH(bool, unreadable);
+
+    const QString first = put(fixture(type == VuzeClient ? QStringLiteral("azureus.config")
+                                                         : QStringLiteral("utorrent-settings.dat")),
+                              QStringLiteral("first"));
+    const QString second = put(content, QStringLiteral("second"));
+    const std::unique_ptr<ClientConfig> config = ClientCreator::createClientConfig(type);
+    QVERIFY(config->open(first));
+    config->setProxyType(ClientConfig::Socks5);
+    config->setAccount(QStringLiteral("alice"), QStringLiteral("s3cret"));
+
+    bool opened = true;
+    if (unreadable) {
+        QVERIFY(QFile::setPermissions(second, QFileDevice::WriteOwner));
+        TestSupport::NoDacOverride guard;
+        QVERIFY(guard.isValid() || ::geteuid() != 0);
+        opened = config->open(second);
+    } else {
+        opened = config->open(second);
+    }
+    QFile::setPermissions(second, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QVERIFY(!opened);
+    QCOMPARE(config->error(), 2);
+
+    QVERIFY(!config->write(true));
+    QCOMPARE(config->error(), 3);
+    QCOMPARE(config->errorString(), QStringLiteral("No settings read from \"%1\" to write back").arg(second));
+    QCOMPARE(readAll(second), content);
 }
 
 void TestClientConfig::proxyTypeString_data()

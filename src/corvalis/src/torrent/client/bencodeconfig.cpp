@@ -7,6 +7,7 @@ namespace Torrent::Client {
 
 bool BencodeConfig::readFile()
 {
+    m_haveContent = false;
     QFile file(m_path);
     if (!file.exists()) {
         setError(2, QStringLiteral("File not exists: \"%1\"").arg(m_path));
@@ -25,6 +26,7 @@ bool BencodeConfig::readFile()
         setError(2, QStringLiteral("Error when parsing file: \"%1\"").arg(m_parser.errorString()));
         return false;
     }
+    m_haveContent = true;
     return true;
 }
 
@@ -42,6 +44,12 @@ bool BencodeConfig::writeParams()
 
 bool BencodeConfig::writeFile()
 {
+    // Writing what little the steps added would replace the client's settings, which could
+    // not be read, with nearly nothing.
+    if (!m_haveContent) {
+        setError(3, QStringLiteral("No settings read from \"%1\" to write back").arg(m_path));
+        return false;
+    }
     bool ok = false;
     const QByteArray content = m_writer.makeContent(m_parser.dictionary(), &ok);
     if (!ok) {

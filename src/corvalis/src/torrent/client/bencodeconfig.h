@@ -39,6 +39,8 @@ protected:
 private:
     Bencode::BencodeParser m_parser;
     Bencode::BencodeWriter m_writer;
+    // Whether the working copy holds the file at m_path; a failed read leaves none to write.
+    bool m_haveContent = false;
 };
 
 } // namespace Torrent::Client
