@@ -325,6 +325,8 @@ void TestClientHelper::processes()
     QVERIFY(helper->isAppExecuted());
     QVERIFY(TestSupport::waitUntil([this] { return pidsIn(m_pidFile).size() == 1; }, 5000));
     const int pid = pidsIn(m_pidFile).first();
+    // Started in the applications folder.
+    QCOMPARE(QFileInfo(QStringLiteral("/proc/%1/cwd").arg(pid)).symLinkTarget(), applications());
 
     // Already running: nothing more is started.
     QVERIFY(!helper->execClient());
@@ -498,6 +500,10 @@ void TestClientHelper::setConfigReadOnlyFolder()
     QCOMPARE(readAll(settings), QByteArray("own, changed"));
     QCOMPARE(readAll(user), QByteArray("own"));
     QCOMPARE(readAll(priv), QByteArray("private"));
+    // No half-made copy is left behind.
+    QCOMPARE(QDir(QFileInfo(settings).path()).entryList(QDir::Files | QDir::Hidden), QStringList{"settings.dat"});
+    QCOMPARE(QDir(helper->configsDirPath()).entryList(QDir::Files | QDir::Hidden),
+             (QStringList{"settings.dat.priv", "settings.dat.user"}));
 
     // Once the folder is writable again the same swap goes through.
     QVERIFY(helper->setConfig(1, 2));
