@@ -517,6 +517,8 @@ void TestClientConfig::noWriteAfterFailedRead()
     QFile::setPermissions(second, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     QVERIFY(!opened);
     QCOMPARE(config->error(), 2);
+    QCOMPARE(config->errorString(), unreadable ? QStringLiteral("Error when opening file: \"%1\"").arg(second)
+                                               : QStringLiteral("Error when parsing file: \"error at index 23\""));
 
     QVERIFY(!config->write(true));
     QCOMPARE(config->error(), 3);
