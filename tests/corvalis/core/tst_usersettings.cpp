@@ -154,6 +154,8 @@ private slots:
     void openResets();
     void notOpen();
     void writeFailure();
+    void failedWriteFlushedLater_data();
+    void failedWriteFlushedLater();
     void privateFileMode_data();
     void privateFileMode();
     void neverOpenWhileWritten_data();
@@ -598,6 +600,54 @@ void TestUserSettings::writeFailure()
     reader.open(path());
     QVERIFY(reader.read());
     QCOMPARE(fileMode(path()), 0600);
+}
+
+void TestUserSettings::failedWriteFlushedLater_data()
+{
+    QTest::addColumn<QString>("blocker"); // what makes the write fail
+    QTest::addColumn<QString>("then");
+
+    QTest::newRow("folder cleared, event loop") << "folder" << "events";
+    QTest::newRow("folder cleared, another file opened") << "folder" << "open";
+    QTest::newRow("folder cleared, freed at exit") << "folder" << "free";
+    QTest::newRow("dangling link, event loop") << "link" << "events";
+    QTest::newRow("dangling link, freed at exit") << "link" << "free";
+}
+
+void TestUserSettings::failedWriteFlushedLater()
+{
+    QFETCH(QString, blocker);
+    QFETCH(QString, then);
+    // Values of a write that could not be stored must not be stored later on by the
+    // settings class itself, beyond the care taken for the file's permissions.
+    struct MaskGuard
+    {
+        mode_t old = ::umask(0);
+        ~MaskGuard() { ::umask(old); }
+    } mask;
+    if (blocker == "folder")
+        QVERIFY(QDir().mkpath(path()));
+    else
+        QVERIFY(QFile::link(m_dir->filePath("target.conf"), path()));
+    m_settings->open(path());
+    m_settings->setServerList({makeServer("A", "192.0.2.1", 22)});
+    m_settings->setService(goodService());
+    m_settings->setAccount({"l", "clear-text-secret", "q", "d", QString()});
+    QVERIFY(!m_settings->write());
+    if (blocker == "folder")
+        QVERIFY(QDir().rmdir(path()));
+
+    if (then == "events")
+        QCoreApplication::processEvents();
+    else if (then == "open")
+        m_settings->open(m_dir->filePath("other.conf"));
+    else
+        m_settings.reset();
+
+    for (const QFileInfo& entry : QDir(m_dir->path()).entryInfoList(QDir::Files | QDir::Hidden)) {
+        if (readFile(entry.filePath()).contains("clear-text-secret"))
+            QCOMPARE(fileMode(entry.filePath()), 0600);
+    }
 }
 
 void TestUserSettings::privateFileMode_data()

@@ -1,5 +1,6 @@
 #include "core/usersettings.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
 #include <QFile>
@@ -151,21 +152,25 @@ bool UserSettings::write()
         m_errorString = QStringLiteral("User settings file is not open");
         return false;
     }
-    // The settings class keeps its first error for good; after a failed flush a fresh
-    // object tells whether this one succeeds (every key is set again from memory).
-    if (m_settings->status() == QSettings::AccessError)
-        m_settings = std::make_unique<QSettings>(m_settings->fileName(), QSettings::IniFormat);
-    bool ok = writeServers() && writeService();
-    writeAccount();
-
-    // Created private before the first write: the settings class replaces the file by
-    // a copy that takes over the permissions of the one in place.
+    // Created private before anything is handed to the settings class: it replaces the
+    // file by a copy that takes over the permissions of the one in place, and values it
+    // holds may be stored by it later (a fresh object below, the end of the program).
     const QString path = m_settings->fileName();
     if (!restrictToOwner(path, true)) {
         m_errorString = QStringLiteral("Unable to create user settings file");
         return false;
     }
+    // The settings class keeps its first error for good; after a failed flush a fresh
+    // object tells whether this one succeeds (every key is set again from memory).
+    if (m_settings->status() == QSettings::AccessError)
+        m_settings = std::make_unique<QSettings>(path, QSettings::IniFormat);
+    bool ok = writeServers() && writeService();
+    writeAccount();
+
     m_settings->sync();
+    // Left queued, the settings class would store again from the event loop on its own,
+    // after a failed flush too, past the permission handling here.
+    QCoreApplication::removePostedEvents(m_settings.get(), QEvent::UpdateRequest);
     if (m_settings->status() == QSettings::AccessError) {
         m_errorString = QStringLiteral("Unable to write user settings file");
         ok = false;
