@@ -733,6 +733,10 @@ void TestUserSettings::subscriptionsOwned()
     QCOMPARE(m_settings->subscriptions().size(), 2);
     QCOMPARE(m_settings->subscriptions().at(0)->type, 2);
     QCOMPARE(m_settings->subscriptions().at(1)->type, 3);
+    // Its own list handed back keeps the records (and leaks none of them).
+    m_settings->setSubscriptions(m_settings->subscriptions());
+    QCOMPARE(m_settings->subscriptions().size(), 2);
+    QCOMPARE(m_settings->subscriptions().at(1)->type, 3);
     m_settings->setSubscriptions({});
     QVERIFY(m_settings->subscriptions().isEmpty());
 }

@@ -184,12 +184,13 @@ bool UserSettings::write()
 
 void UserSettings::setSubscriptions(const QList<Subscription*>& subscriptions)
 {
+    // A copy first: the list handed in may be this object's own.
+    const QList<Subscription*> incoming = subscriptions;
     for (Subscription* old : std::as_const(m_subscriptions)) {
-        if (!subscriptions.contains(old))
+        if (!incoming.contains(old))
             delete old;
     }
-    m_subscriptions.clear();
-    m_subscriptions.append(subscriptions);
+    m_subscriptions = incoming;
 }
 
 void UserSettings::clearSubscriptions()
