@@ -17,6 +17,7 @@ constexpr long connectTimeoutS = 30;
 constexpr long responseTimeoutS = 60;
 // A transfer that moves less than a byte a second for this long is given up.
 constexpr long stallTimeoutS = 60;
+constexpr long quitTimeoutS = 2;
 constexpr qint64 progressIntervalMs = 100;
 
 CURL* handle(void* p)
@@ -38,7 +39,7 @@ QByteArray encodedPath(const QString& path)
 
 } // namespace
 
-FtpGetterWorker::FtpGetterWorker()
+FtpGetterWorker::FtpGetterWorker() : m_responseTimeoutS(responseTimeoutS)
 {
     static std::once_flag once;
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
@@ -52,6 +53,16 @@ FtpGetterWorker::~FtpGetterWorker()
 void FtpGetterWorker::shutdown()
 {
     if (m_curl) {
+        // QUIT is a courtesy: a server that does not answer it must not hold up the end of
+        // the session, nor the owner, which waits for this thread. libcurl closes the cached
+        // connection with the time-outs of the handle's last transfer, so a last, empty one
+        // (the current folder again, no body) carries the short limit.
+        if (m_loggedIn) {
+            m_responseTimeoutS = quitTimeoutS;
+            QString ignored;
+            perform(m_remoteDir, true, nullptr, &ignored);
+            m_responseTimeoutS = responseTimeoutS;
+        }
         curl_easy_cleanup(handle(m_curl)); // sends QUIT on a live connection
         m_curl = nullptr;
     }
@@ -194,7 +205,7 @@ bool FtpGetterWorker::perform(const QString& path, bool directory, QFile* file,
     curl_easy_setopt(curl, CURLOPT_USERNAME, user.constData());
     curl_easy_setopt(curl, CURLOPT_PASSWORD, password.constData());
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, connectTimeoutS);
-    curl_easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, responseTimeoutS);
+    curl_easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, m_responseTimeoutS);
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, stallTimeoutS);
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, curlError);

@@ -65,6 +65,7 @@ private:
 
     void* m_curl = nullptr;
     std::atomic<bool> m_abort{false};
+    long m_responseTimeoutS = 0; // a server reply's time limit, set by the constructor
     bool m_loggedIn = false;
     QString m_host;
     int m_port = 21;

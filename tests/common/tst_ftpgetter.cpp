@@ -8,7 +8,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QElapsedTimer>
 #include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -36,6 +39,7 @@ private slots:
     void localFailures();
     void largeDownloadKeepsEventLoopRunning();
     void destroyDuringDownload();
+    void destroyWhileServerIgnoresQuit();
 
 private:
     CommonGlobal::FtpParams params(const QString& password = FtpFixture::password) const;
@@ -359,6 +363,50 @@ void TestFtpGetter::destroyDuringDownload()
     getter.reset(); // must stop the transfer and its thread without waiting for the end
     QCOMPARE(retrievedSpy.count(), 0);
     QVERIFY(QFileInfo(target.path() + "/big.bin").size() < m_large.size());
+}
+
+void TestFtpGetter::destroyWhileServerIgnoresQuit()
+{
+    // A server that logs the account in and then hangs: it never answers the QUIT sent at
+    // destruction, which must not hold the owner's thread until the reply time-out.
+    QTcpServer hung;
+    QVERIFY(hung.listen(QHostAddress::LocalHost));
+    connect(&hung, &QTcpServer::newConnection, this, [&hung] {
+        QTcpSocket* peer = hung.nextPendingConnection();
+        peer->write("220 ready\r\n");
+        connect(peer, &QTcpSocket::readyRead, peer, [peer] {
+            while (peer->canReadLine()) {
+                const QByteArray line = peer->readLine().trimmed().toUpper();
+                if (line.startsWith("USER"))
+                    peer->write("331 password\r\n");
+                else if (line.startsWith("PASS"))
+                    peer->write("230 logged in\r\n");
+                else if (line.startsWith("PWD"))
+                    peer->write("257 \"/\"\r\n");
+                else if (line.startsWith("CWD"))
+                    peer->write("250 changed\r\n");
+                else if (!line.startsWith("QUIT"))
+                    peer->write("500 unknown\r\n");
+            }
+        });
+    });
+
+    QTemporaryDir target;
+    auto getter = std::make_unique<FtpGetter>();
+    QSignalSpy doneSpy(getter.get(), &FtpGetter::done);
+    QSignalSpy errorSpy(getter.get(), &FtpGetter::errorOccurred);
+    QVERIFY(getter->setDownloadDir(target.path()));
+    CommonGlobal::FtpParams p = params();
+    p.port = hung.serverPort();
+    getter->open(p);
+    getter->cd("qv");
+    QVERIFY(TestSupport::waitForCount(doneSpy, 1, 15000));
+    QVERIFY2(errorSpy.isEmpty(), qPrintable(getter->errorString()));
+
+    QElapsedTimer clock;
+    clock.start();
+    getter.reset();
+    QVERIFY2(clock.elapsed() < 15000, qPrintable(QString::number(clock.elapsed())));
 }
 
 QTEST_GUILESS_MAIN(TestFtpGetter)
