@@ -110,6 +110,7 @@ private slots:
     void trafficStats();
     void exportsOnlyCInterface();
     void unreachableServerEndsSession();
+    void silentServerEndsSession();
     void connectedForwardCarriesData();
     void secondSessionAfterStop();
     void processesRunBesideTunnel();
@@ -265,6 +266,25 @@ void TestHollowway::unreachableServerEndsSession()
     QCOMPARE(events(), (QList<Event>{{'r', 0}, {'x', 0}}));
 }
 
+void TestHollowway::silentServerEndsSession()
+{
+    // Takes the connection and never says a word: only the connect time-out ends the wait.
+    QTcpServer silent;
+    QVERIFY(silent.listen(QHostAddress::LocalHost));
+    // No session runs: this only registers the stop callback.
+    QCOMPARE(hollowway_stop_remote_forward(onStopped), 1);
+    clearEvents();
+    QVERIFY(hollowway_set_params("127.0.0.1", silent.serverPort(), 1, "nobody", "secret") == 0);
+    if (!m_localForwardStarted) {
+        unsigned short port = 0;
+        QCOMPARE(hollowway_start_local_forward(&port), 0);
+        m_localForwardStarted = true;
+    }
+    QCOMPARE(hollowway_start_remote_forward(onStarted), 0);
+    QVERIFY(TestSupport::waitUntil([] { return hasEvent({'x', 0}); }, 45000));
+    QCOMPARE(events(), (QList<Event>{{'r', 0}, {'x', 0}}));
+}
+
 bool TestHollowway::startSession(const QByteArray& password)
 {
     const QByteArray user = SshFixture::user().toLatin1();
@@ -327,6 +347,7 @@ void TestHollowway::connectedForwardCarriesData()
     QCOMPARE(QString::fromUtf8(hollowway_last_error()), QString("Tunnel already started"));
 
     QVERIFY(!allCommandLines().contains(password));
+    QVERIFY(!m_fixture.sshdLog().contains(password));
     {
         QMutexLocker locker(&g_mutex);
         QVERIFY(!g_logLines.isEmpty());
