@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <unistd.h>
+
 class TestUpdaterGlobal : public QObject
 {
     Q_OBJECT
@@ -66,6 +68,12 @@ void TestUpdaterGlobal::preparedFolderIsNeverALink()
     QVERIFY(!QFileInfo(Core::Global::appTempDirPath()).isSymLink());
     QVERIFY(QFileInfo(Core::Global::appTempRepoPath()).isDir());
     QVERIFY(!QFile::exists(victim.path() + "/__repo__"));
+    // Both folders are the updater's own and closed to others.
+    const auto ownerOnly = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+    for (const QString& folder : {Core::Global::appTempDirPath(), Core::Global::appTempRepoPath()}) {
+        QCOMPARE(QFileInfo(folder).ownerId(), uint(::geteuid()));
+        QCOMPARE(QFile::permissions(folder) & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser), ownerOnly);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestUpdaterGlobal)

@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QProcess>
 
+#include <unistd.h>
+
 namespace Core {
 
 QString Global::statusFileName()
@@ -58,9 +60,14 @@ bool Global::prepareTempStorage()
     }
     QDir().mkpath(path);
     QDir().mkpath(appTempRepoPath());
-    const QFileInfo dir(path);
-    const QFileInfo repo(appTempRepoPath());
-    return dir.isDir() && !dir.isSymLink() && repo.isDir() && !repo.isSymLink();
+    // Someone else may have slipped in a folder of their own between the removal and the
+    // creation: only a folder of ours, closed to others, is used.
+    const auto ours = [](const QString& folder) {
+        const QFileInfo info(folder);
+        return info.isDir() && !info.isSymLink() && info.ownerId() == ::geteuid()
+               && QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    };
+    return ours(path) && ours(appTempRepoPath());
 }
 
 bool Global::runClientApp(const QStringList& args)
