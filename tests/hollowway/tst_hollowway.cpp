@@ -93,6 +93,26 @@ QByteArray allCommandLines()
     return all;
 }
 
+// The argument vectors of the running processes whose program is `program` and whose last
+// argument is `last`.
+QList<QByteArrayList> commandLinesOf(const QByteArray& program, const QByteArray& last)
+{
+    QList<QByteArrayList> found;
+    const QStringList entries = QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString& entry : entries) {
+        QFile cmdline("/proc/" + entry + "/cmdline");
+        if (!cmdline.open(QIODevice::ReadOnly))
+            continue;
+        QByteArray all = cmdline.readAll();
+        if (all.endsWith('\0'))
+            all.chop(1);
+        const QByteArrayList args = all.split('\0');
+        if (args.first() == program && args.last() == last)
+            found.append(args);
+    }
+    return found;
+}
+
 } // namespace
 
 class TestHollowway : public QObject
@@ -348,6 +368,13 @@ void TestHollowway::connectedForwardCarriesData()
 
     QVERIFY(!allCommandLines().contains(password));
     QVERIFY(!m_fixture.sshdLog().contains(password));
+    const QByteArrayList expected{"/usr/bin/ssh", "-o", "UserKnownHostsFile=/dev/null", "-o",
+                                  "StrictHostKeyChecking=no", "-o", "ExitOnForwardFailure=yes",
+                                  "-o", "ServerAliveInterval=10", "-o", "ServerAliveCountMax=3",
+                                  "-o", "ConnectTimeout=15", "-t", "-N", "-L",
+                                  "26268:127.0.0.1:1080", "-l", SshFixture::user().toLatin1(),
+                                  "127.0.0.1", "-p", QByteArray::number(m_fixture.sshPort())};
+    QCOMPARE(commandLinesOf("/usr/bin/ssh", expected.last()), QList<QByteArrayList>{expected});
     {
         QMutexLocker locker(&g_mutex);
         QVERIFY(!g_logLines.isEmpty());
