@@ -13,6 +13,9 @@
 #include <QTest>
 
 #include <cstring>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
 #include <system_error>
 
 using TestSupport::SshFixture;
@@ -127,6 +130,7 @@ private slots:
     void lastErrorAfterSuccess();
     void remoteForwardNeedsCallback();
     void stopWithoutSessionSucceeds();
+    void sessionThatCannotStartIsRefused();
     void trafficStats();
     void exportsOnlyCInterface();
     void unreachableServerEndsSession();
@@ -231,6 +235,37 @@ void TestHollowway::stopWithoutSessionSucceeds()
     clearEvents();
     QCOMPARE(hollowway_stop_remote_forward(onStopped), 1);
     QTest::qWait(200);
+    QVERIFY(events().isEmpty());
+}
+
+void TestHollowway::sessionThatCannotStartIsRefused()
+{
+    QVERIFY(!m_localForwardStarted);
+    const QByteArray user = SshFixture::user().toLatin1();
+    QCOMPARE(hollowway_set_params("127.0.0.1", m_fixture.sshPort(), 1, user.constData(), "x"), 0);
+    clearEvents();
+
+    // With every descriptor in use no pseudo-terminal can be opened.
+    rlimit saved{};
+    QCOMPARE(getrlimit(RLIMIT_NOFILE, &saved), 0);
+    rlimit tight = saved;
+    tight.rlim_cur = 256;
+    QCOMPARE(setrlimit(RLIMIT_NOFILE, &tight), 0);
+    const int spare = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    QList<int> fillers;
+    for (int fd = spare; fd >= 0; fd = ::dup(spare))
+        fillers << fd;
+    unsigned short port = 0;
+    const int result = hollowway_start_local_forward(&port);
+    const QString error = QString::fromUtf8(hollowway_last_error());
+    for (const int fd : fillers)
+        ::close(fd);
+    QCOMPARE(setrlimit(RLIMIT_NOFILE, &saved), 0);
+
+    QCOMPARE(result, 1);
+    QCOMPARE(error, QString("Failed to open port"));
+    QCOMPARE(port, (unsigned short)0);
+    QTest::qWait(300);
     QVERIFY(events().isEmpty());
 }
 

@@ -57,7 +57,10 @@ std::error_code tunnel::start_local_forward(unsigned short& port)
     // Two clients cannot both serve 26268; the caller waits for the end of the running one.
     if (ssh_session_alive())
         return make_error_code(tunnel_errc::already_started);
-    runSshProgram();
+    // No terminal or no child process: nothing will ever serve the port, and no callback
+    // will come, so the caller must hear it now.
+    if (runSshProgram() != 0)
+        return make_error_code(tunnel_errc::failed_to_open_port);
     port = local_port;
     m_local_forward_started = true;
     return {};
