@@ -1,5 +1,7 @@
 #include "core/applicationsettings.h"
 
+#include "support/files.h"
+
 #include "support/testenv.h"
 
 #include <QDir>
@@ -12,17 +14,8 @@ using Core::ApplicationSettings;
 
 namespace {
 
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using TestSupport::readFile;
+using TestSupport::writeFile;
 
 struct Section
 {

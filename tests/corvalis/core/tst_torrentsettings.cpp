@@ -1,5 +1,7 @@
 #include "core/torrentsettings.h"
 
+#include "support/files.h"
+
 #include <QDebug>
 #include <QFile>
 #include <QSettings>
@@ -11,17 +13,8 @@ using namespace Torrent::Client;
 
 namespace {
 
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using TestSupport::readFile;
+using TestSupport::writeFile;
 
 QByteArray section(const QByteArray& name, const QByteArray& configType, const QByteArray& firstRun)
 {

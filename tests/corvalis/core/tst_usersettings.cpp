@@ -1,5 +1,7 @@
 #include "core/usersettings.h"
 
+#include "support/files.h"
+
 #include <QDir>
 #include <QFile>
 #include <QSettings>
@@ -37,17 +39,8 @@ QByteArray goodServer(int index)
                                     + QByteArray::number(index) + "\nport=22");
 }
 
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using TestSupport::readFile;
+using TestSupport::writeFile;
 
 int fileMode(const QString& path)
 {

@@ -1,3 +1,4 @@
+#include "support/files.h"
 #include "support/nodacoverride.h"
 #include "torrent/bencode/bencodeparser.h"
 #include "torrent/bencode/bencodewriter.h"
@@ -30,14 +31,12 @@ QByteArray fixture(const QString& name)
 
 QByteArray readAll(const QString& path)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return TestSupport::readFile(path);
 }
 
 bool writeAll(const QString& path, const QByteArray& content)
 {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+    return TestSupport::writeFile(path, content);
 }
 
 Dictionary parsed(const QByteArray& content)

@@ -1,3 +1,4 @@
+#include "support/files.h"
 #include "support/nodacoverride.h"
 #include "support/testenv.h"
 #include "support/waits.h"
@@ -21,17 +22,15 @@ using namespace Torrent::Client;
 
 namespace {
 
+// A file that cannot be read must never compare equal to an empty one.
 QByteArray readAll(const QString& path)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+    return TestSupport::readFile(path, "<unreadable>");
 }
 
 bool writeAll(const QString& path, const QByteArray& content)
 {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+    return TestSupport::writeFile(path, content);
 }
 
 struct ClientLayout
