@@ -240,6 +240,11 @@ void TestHollowway::stopWithoutSessionSucceeds()
 
 void TestHollowway::sessionThatCannotStartIsRefused()
 {
+#if defined(__SANITIZE_ADDRESS__)
+    // The sanitizer runtime probes memory through a pipe; with no descriptor left it reports
+    // every object as inaccessible.
+    QSKIP("needs free descriptors under the address sanitizer");
+#endif
     QVERIFY(!m_localForwardStarted);
     const QByteArray user = SshFixture::user().toLatin1();
     QCOMPARE(hollowway_set_params("127.0.0.1", m_fixture.sshPort(), 1, user.constData(), "x"), 0);
