@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The local stand-in for the Corvalis service, on loopback only:
-#   a tunnel server: sshd on 127.0.0.1:2222 (password login for the user "corvalis-demo")
+#   the tunnel server of the delivered user.conf: sshd on 127.0.0.1:2222 (password login),
 #   and its SOCKS proxy: microsocks on 127.0.0.1:1080.
+# The SSH account the service hands out at login arrives with the service's web stand-in.
 # Usage: local-stack.sh start|stop
 set -euo pipefail
 state="${XDG_RUNTIME_DIR:-/tmp}/corvalis-local-stack"
