@@ -167,15 +167,21 @@ bool BencodeParser::getElement(QVariant* value)
     return false;
 }
 
+bool BencodeParser::nestingTooDeep()
+{
+    if (m_depth <= MaxNestingDepth)
+        return false;
+    m_errorString = QStringLiteral("Nesting too deep at pos %1").arg(m_pos);
+    return true;
+}
+
 bool BencodeParser::getList(QVariantList* list)
 {
     if (byteAt(m_pos) != 'l')
         return false;
     const DepthGuard guard(m_depth);
-    if (m_depth > MaxNestingDepth) {
-        m_errorString = QStringLiteral("Nesting too deep at pos %1").arg(m_pos);
+    if (nestingTooDeep())
         return false;
-    }
     ++m_pos;
     QVariantList result;
     do {
@@ -200,10 +206,8 @@ bool BencodeParser::getDictionary(Dictionary* dictionary)
     if (byteAt(m_pos) != 'd')
         return false;
     const DepthGuard guard(m_depth);
-    if (m_depth > MaxNestingDepth) {
-        m_errorString = QStringLiteral("Nesting too deep at pos %1").arg(m_pos);
+    if (nestingTooDeep())
         return false;
-    }
     ++m_pos;
     Dictionary result;
     do {

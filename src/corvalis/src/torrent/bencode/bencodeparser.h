@@ -31,6 +31,8 @@ private:
     char byteAt(qsizetype pos) const;
     bool atEnd() const { return m_pos >= m_content.size(); }
     bool getElement(QVariant* value);
+    // Sets the error when the container just entered lies too deep.
+    bool nestingTooDeep();
     void setUnexpected(qsizetype pos);
 
     QByteArray m_content;
